@@ -103,7 +103,8 @@ class Run {
     }
     for (int32_t i = 0; i < dir.count; ++i) {
       if (RunOutcome failed; !ExtractEntry(i, dir.count, &failed)) return failed;
-      if (w_.StopRequested()) return RunOutcome::kStopped;
+      // A stop asked for during the last entry ends the run like no stop.
+      if (w_.StopRequested() && i + 1 < dir.count) return RunOutcome::kStopped;
     }
     return RunOutcome::kCompleted;
   }
