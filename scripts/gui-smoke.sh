@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Starts the window program on a virtual X display (Xvfb, xcb platform),
+# takes a screenshot of the whole screen and checks that the main window
+# appeared. Usage: gui-smoke.sh PROGRAM SCREENSHOT.png
+# The screenshot stays where it was written, for CI to keep.
+set -euo pipefail
+app="${1:?usage: $0 PROGRAM SCREENSHOT.png}"
+shot="${2:?usage: $0 PROGRAM SCREENSHOT.png}"
+title="PBX Unpacker Ver0.10"
+
+for tool in Xvfb import; do
+  command -v "$tool" >/dev/null || { echo "gui-smoke: $tool is missing" >&2; exit 1; }
+done
+
+work="$(mktemp -d)"
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number itself and writes it to fd 3, so that
+# several runs can go side by side.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" \
+  2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "gui-smoke: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=xcb "$app" some ignored arguments \
+  >"$work/app.log" 2>&1 &
+app_pid=$!
+
+# The window is there when X knows a window with the caption's title part.
+found=""
+for _ in $(seq 100); do
+  kill -0 "$app_pid" 2>/dev/null || { echo "gui-smoke: the program ended early" >&2; cat "$work/app.log" >&2; exit 1; }
+  if command -v xdotool >/dev/null; then
+    xdotool search --name "$title" >/dev/null 2>&1 && { found=yes; break; }
+  else
+    found=unchecked; sleep 2; break
+  fi
+  sleep 0.1
+done
+[ -n "$found" ] || { echo "gui-smoke: no window titled '$title'" >&2; exit 1; }
+sleep 0.5  # let the first paint finish
+
+import -window root "$shot"
+# Without a window the root window is one flat colour.
+colours="$(identify -format '%k' "$shot")"
+echo "gui-smoke: window found ($found), screenshot $shot has $colours colours"
+[ "$colours" -gt 8 ] || { echo "gui-smoke: the screenshot is (nearly) uniform" >&2; exit 1; }
