@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "archive/disk.h"
 
@@ -51,12 +52,23 @@ class PosixOutputFile : public OutputFile {
   int fd_;
 };
 
+// Identifies a file whatever path names it.
+struct FileId {
+  dev_t dev;
+  ino_t ino;
+  bool operator==(const FileId&) const = default;
+};
+
+// The archives open now, so that no output file can truncate one of them.
+using ArchiveRegistry = std::vector<FileId>;
+
 class PosixArchiveFile : public ArchiveFile {
  public:
-  explicit PosixArchiveFile(int fd) : fd_(fd) {}
-  ~PosixArchiveFile() override {
-    if (fd_ >= 0) ::close(fd_);
+  PosixArchiveFile(int fd, FileId id, ArchiveRegistry& open_archives)
+      : fd_(fd), id_(id), open_archives_(open_archives) {
+    open_archives_.push_back(id_);
   }
+  ~PosixArchiveFile() override { Close(); }
 
   size_t Read(void* data, size_t n) override {
     size_t got = 0;
@@ -89,6 +101,8 @@ class PosixArchiveFile : public ArchiveFile {
     if (fd_ < 0) return false;
     int fd = fd_;
     fd_ = -1;
+    auto it = std::find(open_archives_.begin(), open_archives_.end(), id_);
+    if (it != open_archives_.end()) open_archives_.erase(it);
     return ::close(fd) == 0;
   }
 
@@ -140,6 +154,8 @@ class PosixArchiveFile : public ArchiveFile {
   }
 
   int fd_;
+  FileId id_;
+  ArchiveRegistry& open_archives_;
   bool failed_ = false;
   bool kernel_copy_ = true;
 };
@@ -161,7 +177,8 @@ class PosixDisk : public Disk {
       ::close(fd);
       return nullptr;
     }
-    return std::make_unique<PosixArchiveFile>(fd);
+    return std::make_unique<PosixArchiveFile>(fd, FileId{st.st_dev, st.st_ino},
+                                              open_archives_);
   }
 
   bool OutputDirExists(const std::string& path) override {
@@ -175,13 +192,33 @@ class PosixDisk : public Disk {
     return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
   }
 
+  // Opened without O_TRUNC and emptied only once it is known to be an
+  // ordinary file that is no archive being read: an entry named like its
+  // own archive, extracted next to it, must not destroy it. O_NONBLOCK keeps
+  // a FIFO without a reader from hanging the run.
   std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              !IsOpenArchive({st.st_dev, st.st_ino}) &&
+              (st.st_size == 0 || ::ftruncate(fd, 0) == 0);
+    if (!ok) {
+      ::close(fd);
+      return nullptr;
+    }
     return std::make_unique<PosixOutputFile>(fd);
   }
 
   void RemoveFile(const std::string& path) override { ::unlink(path.c_str()); }
+
+ private:
+  bool IsOpenArchive(FileId id) const {
+    return std::find(open_archives_.begin(), open_archives_.end(), id) !=
+           open_archives_.end();
+  }
+
+  ArchiveRegistry open_archives_;
 };
 
 }  // namespace

@@ -101,5 +101,31 @@ TEST(PosixDiskTest, CopyRangeStopsAtTheEndOfTheArchive) {
   EXPECT_TRUE(archive->Close());
 }
 
+TEST(PosixDiskTest, CreateOutputFileRefusesWhatIsNoOrdinaryFile) {
+  TempDir tmp;
+  WriteFile(tmp / "archive", "keep me");
+  WriteFile(tmp / "old", "old contents");
+  ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0666), 0);
+  ASSERT_EQ(::mkdir((tmp / "dir").c_str(), 0777), 0);
+  Disk& disk = NativeDisk();
+  auto archive = disk.OpenArchive(tmp / "archive");
+  ASSERT_NE(archive, nullptr);
+
+  auto old = disk.CreateOutputFile(tmp / "old");
+  ASSERT_NE(old, nullptr);
+  EXPECT_TRUE(old->Close());
+  EXPECT_EQ(test::ReadFile(tmp / "old"), "");  // emptied
+
+  EXPECT_EQ(disk.CreateOutputFile(tmp / "fifo"), nullptr);  // and no hang
+  EXPECT_EQ(disk.CreateOutputFile(tmp / "dir"), nullptr);
+  // The archive being read, under another name too, is never emptied.
+  ASSERT_EQ(::link((tmp / "archive").c_str(), (tmp / "hardlink").c_str()), 0);
+  EXPECT_EQ(disk.CreateOutputFile(tmp / "archive"), nullptr);
+  EXPECT_EQ(disk.CreateOutputFile(tmp / "hardlink"), nullptr);
+  EXPECT_EQ(test::ReadFile(tmp / "archive"), "keep me");
+  EXPECT_TRUE(archive->Close());
+  EXPECT_NE(disk.CreateOutputFile(tmp / "archive"), nullptr);  // closed now
+}
+
 }  // namespace
 }  // namespace pbx
