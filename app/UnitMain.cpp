@@ -114,7 +114,8 @@ void TFormMain::BuildList() {
   MemoList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   MemoList->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   MemoList->setTabChangesFocus(true);
-  MemoList->setMinimumSize(0, 0);  // the list alone gives way when shrinking
+  // The list alone gives way when the window shrinks, down to nothing.
+  MemoList->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   auto* row = new QHBoxLayout(Panel1);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
@@ -189,19 +190,14 @@ std::string TFormMain::InputPathText() { return ToU8(EditInput->text()); }
 
 std::string TFormMain::OutputDirText() { return ToU8(EditOutDir->text()); }
 
-void TFormMain::ClearList() {
-  MemoList->clear();
-  list_has_lines_ = false;
-}
+void TFormMain::ClearList() { MemoList->clear(); }
 
 void TFormMain::AppendListLine(const std::string& line) {
   QTextCursor cursor(MemoList->document());
   cursor.movePosition(QTextCursor::End);
-  // The first line after a clear goes into the document's one empty block,
-  // so that an empty name still counts as a line.
-  if (list_has_lines_ || !MemoList->document()->isEmpty()) cursor.insertBlock();
+  // An empty list is one empty block, which takes the first line.
+  if (!MemoList->document()->isEmpty()) cursor.insertBlock();
   cursor.insertText(U8(line));
-  list_has_lines_ = true;
   // Like a Windows edit control, the list follows the line just added.
   MemoList->setTextCursor(cursor);
   MemoList->ensureCursorVisible();

@@ -73,9 +73,6 @@ class TFormMain : public QWidget, public pbx::RunWindow {
   bool running_ = false;
   bool stop_requested_ = false;
   bool close_requested_ = false;
-  // Whether the list received a line since it was last cleared; Qt's empty
-  // document cannot tell "no line" from "one empty line".
-  bool list_has_lines_ = false;
 };
 
 // The window caption: title, " Ver0.10", the blanks, the credit.
