@@ -17,6 +17,21 @@ QStringList QtNameFilters(const QString& pairs) {
   return filters;
 }
 
+namespace {
+
+// The choice (from 1) that the dialog reports as selected. With the details
+// hidden, Qt 6.4 reports the shown text instead of the whole filter.
+int ChoiceIndex(const QStringList& filters, const QString& selected) {
+  for (qsizetype i = 0; i < filters.size(); ++i) {
+    const QString& filter = filters[i];
+    const QString shown = filter.left(filter.lastIndexOf(QStringLiteral(" (")));
+    if (selected == filter || selected == shown) return static_cast<int>(i) + 1;
+  }
+  return 1;
+}
+
+}  // namespace
+
 bool TOpenDialog::Execute(QWidget* parent) {
   QFileDialog dialog(parent);
   dialog.setObjectName(QStringLiteral("OpenDialog"));
@@ -39,7 +54,7 @@ bool TOpenDialog::Execute(QWidget* parent) {
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return false;
   FileName = QDir::toNativeSeparators(chosen.first());
-  FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  FilterIndex = ChoiceIndex(filters, dialog.selectedNameFilter());
   return true;
 }
 
