@@ -71,7 +71,11 @@ int TAboutBox::ShowModal() {
     const QRect screen = (parentWidget() ? parentWidget()->screen()
                                          : QGuiApplication::primaryScreen())
                              ->availableGeometry();
-    move(screen.center() - rect().center());
+    // Creating the window first lets Qt know the frame, which is centred
+    // with the rest where the window system tells its size.
+    winId();
+    const QRect frame = frameGeometry();
+    move(screen.center() - QPoint(frame.width() / 2, frame.height() / 2));
     placed_ = true;
   }
   OKButton->setFocus();
