@@ -1,5 +1,5 @@
 // Start-up: the application object, the main window, then the about box,
-// then the event loop. Command-line arguments are left to Qt alone.
+// then the event loop. Command-line arguments are ignored.
 #include <exception>
 #include <memory>
 
@@ -12,7 +12,11 @@ using pbx::app::AboutBox;
 using pbx::app::FormMain;
 
 int main(int argc, char** argv) {
-  pbx::app::TApplication application(argc, argv);
+  // Qt only sees the program's name: options such as -reverse or -style
+  // must not change the program. The title is formed from this name.
+  int qt_argc = argc > 0 ? 1 : 0;
+  char* qt_argv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+  pbx::app::TApplication application(qt_argc, qt_argv);
   // The counterpart of the executable's icon resource: every window of the
   // program shows the heart in its title bar.
   QApplication::setWindowIcon(pbx::app::HeartIcon());
