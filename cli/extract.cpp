@@ -40,13 +40,16 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 void OnInterrupt(int) { g_interrupted = 1; }
 
-// The first Ctrl-C is noted; SA_RESETHAND makes the second one fatal.
+// The first Ctrl-C is noted; SA_RESETHAND makes the second one fatal. A
+// SIGINT ignored from the start (a background job) stays ignored.
 void CatchFirstInterrupt() {
-  struct sigaction action = {};
+  struct sigaction action = {}, old = {};
   action.sa_handler = OnInterrupt;
   action.sa_flags = SA_RESETHAND | SA_RESTART;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  if (sigaction(SIGINT, &action, &old) == 0 && old.sa_handler == SIG_IGN) {
+    sigaction(SIGINT, &old, nullptr);
+  }
 }
 
 double Now() {
