@@ -77,9 +77,43 @@ echo "gui-smoke: about box opened, screenshot ${shot%.png}-about.png"
 # No window manager gives it the focus: do that, then type as the user.
 xdotool windowfocus --sync "$about_id"
 xdotool key Return
+wait_gone() {  # title
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+wait_shown() {  # title; prints the window id
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 | grep . && return 0
+    sleep 0.1
+  done
+  return 1
+}
+wait_gone "$about_title" || { echo "gui-smoke: Enter did not close the about box" >&2; exit 1; }
+
+# An extraction as a user does it: an archive with a Shift-JIS name (表 is
+# 0x95 0x5C), its path and a new output directory typed into the fields,
+# then the start button and the notice that the directory will be made.
+printf 'Pandora.box\0\x30\0\0\0\x95\x5c.txt\0\0\0\0\0\0\x32\0\0\0readme\0\0\0\0\0\0\x35\0\0\0hi!!!' \
+  >"$work/smoke.pbx"
+xdotool windowfocus --sync "$main_id"
+xdotool mousemove --window "$main_id" 136 26 click 1
+xdotool type --delay 20 "$work/smoke.pbx"
+xdotool mousemove --window "$main_id" 116 294 click 1
+xdotool type --delay 20 "$work/out"
+xdotool mousemove --window "$main_id" 376 294 click 1
+notice_id="$(wait_shown "つくっちゃう")" || { echo "gui-smoke: no notice before creating the directory" >&2; exit 1; }
+xdotool windowfocus --sync "$notice_id"
+xdotool key Return
+wait_gone "つくっちゃう" || { echo "gui-smoke: the notice did not close" >&2; exit 1; }
 for _ in $(seq 50); do
-  xdotool search --onlyvisible --name "$about_title" >/dev/null 2>&1 || exit 0
+  [ -f "$work/out/readme" ] && break
   sleep 0.1
 done
-echo "gui-smoke: Enter did not close the about box" >&2
-exit 1
+sleep 0.5
+import -window root "${shot%.png}-run.png"
+[ "$(cat "$work/out/表.txt")" = "hi" ] && [ "$(cat "$work/out/readme")" = "!!!" ] \
+  || { echo "gui-smoke: the run did not write its files" >&2; ls -la "$work/out" >&2; exit 1; }
+echo "gui-smoke: extraction done, screenshot ${shot%.png}-run.png"
