@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Starts the window program on a virtual X display (Xvfb, xcb platform),
 # takes a screenshot of the whole screen and checks that the main window
-# appeared. Usage: gui-smoke.sh PROGRAM SCREENSHOT.png
-# The screenshot stays where it was written, for CI to keep.
+# appeared. With xdotool it then opens and closes the about box and runs an
+# extraction by typing and clicking, with a screenshot of each.
+# Usage: gui-smoke.sh PROGRAM SCREENSHOT.png
+# The screenshots (SCREENSHOT.png, -about.png, -run.png) stay where they
+# were written, for CI to keep.
 set -euo pipefail
 app="${1:?usage: $0 PROGRAM SCREENSHOT.png}"
 shot="${2:?usage: $0 PROGRAM SCREENSHOT.png}"
@@ -40,7 +43,7 @@ app_pid=$!
 
 # The window is there when X knows a window with the caption's title part.
 found=""
-for _ in $(seq 100); do
+for _ in $(seq 200); do
   kill -0 "$app_pid" 2>/dev/null || { echo "gui-smoke: the program ended early" >&2; cat "$work/app.log" >&2; exit 1; }
   if command -v xdotool >/dev/null; then
     xdotool search --name "$title" >/dev/null 2>&1 && { found=yes; break; }
@@ -58,39 +61,33 @@ colours="$(identify -format '%k' "$shot")"
 echo "gui-smoke: window found ($found), screenshot $shot has $colours colours"
 [ "$colours" -gt 8 ] || { echo "gui-smoke: the screenshot is (nearly) uniform" >&2; exit 1; }
 
-# With xdotool: open the about box from its button, keep a screenshot of
-# it, and close it with Enter (its OK button is the default).
-[ "$found" = yes ] || exit 0
-about_title="ﾊﾞｰｼﾞｮﾝ情報"
-main_id="$(xdotool search --onlyvisible --name "$title" | head -n1)"
-xdotool mousemove --window "$main_id" 388 26 click 1
-about_id=""
-for _ in $(seq 50); do
-  about_id="$(xdotool search --onlyvisible --name "$about_title" 2>/dev/null | head -n1 || true)"
-  [ -n "$about_id" ] && break
-  sleep 0.1
-done
-[ -n "$about_id" ] || { echo "gui-smoke: the about box did not open" >&2; exit 1; }
-sleep 0.5
-import -window root "${shot%.png}-about.png"
-echo "gui-smoke: about box opened, screenshot ${shot%.png}-about.png"
-# No window manager gives it the focus: do that, then type as the user.
-xdotool windowfocus --sync "$about_id"
-xdotool key Return
 wait_gone() {  # title
-  for _ in $(seq 50); do
+  for _ in $(seq 100); do
     xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
     sleep 0.1
   done
   return 1
 }
 wait_shown() {  # title; prints the window id
-  for _ in $(seq 50); do
+  for _ in $(seq 100); do
     xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 | grep . && return 0
     sleep 0.1
   done
   return 1
 }
+# With xdotool: open the about box from its button, keep a screenshot of
+# it, and close it with Enter (its OK button is the default).
+[ "$found" = yes ] || exit 0
+about_title="ﾊﾞｰｼﾞｮﾝ情報"
+main_id="$(xdotool search --onlyvisible --name "$title" | head -n1)"
+xdotool mousemove --window "$main_id" 388 26 click 1
+about_id="$(wait_shown "$about_title")" || { echo "gui-smoke: the about box did not open" >&2; exit 1; }
+sleep 0.5
+import -window root "${shot%.png}-about.png"
+echo "gui-smoke: about box opened, screenshot ${shot%.png}-about.png"
+# No window manager gives it the focus: do that, then type as the user.
+xdotool windowfocus --sync "$about_id"
+xdotool key Return
 wait_gone "$about_title" || { echo "gui-smoke: Enter did not close the about box" >&2; exit 1; }
 
 # An extraction as a user does it: an archive with a Shift-JIS name (表 is
@@ -108,12 +105,15 @@ notice_id="$(wait_shown "つくっちゃう")" || { echo "gui-smoke: no notice b
 xdotool windowfocus --sync "$notice_id"
 xdotool key Return
 wait_gone "つくっちゃう" || { echo "gui-smoke: the notice did not close" >&2; exit 1; }
-for _ in $(seq 50); do
-  [ -f "$work/out/readme" ] && break
+written() {
+  [ "$(cat "$work/out/表.txt" 2>/dev/null)" = "hi" ] &&
+    [ "$(cat "$work/out/readme" 2>/dev/null)" = "!!!" ]
+}
+for _ in $(seq 100); do
+  written && break
   sleep 0.1
 done
-sleep 0.5
+written || { echo "gui-smoke: the run did not write its files" >&2; ls -la "$work/out" >&2; exit 1; }
+sleep 0.5  # the list and the status line repaint after the last file
 import -window root "${shot%.png}-run.png"
-[ "$(cat "$work/out/表.txt")" = "hi" ] && [ "$(cat "$work/out/readme")" = "!!!" ] \
-  || { echo "gui-smoke: the run did not write its files" >&2; ls -la "$work/out" >&2; exit 1; }
 echo "gui-smoke: extraction done, screenshot ${shot%.png}-run.png"
