@@ -71,8 +71,8 @@ int TAboutBox::ShowModal() {
     const QRect screen = (parentWidget() ? parentWidget()->screen()
                                          : QGuiApplication::primaryScreen())
                              ->availableGeometry();
-    // Creating the window first lets Qt know the frame, which is centred
-    // with the rest where the window system tells its size.
+    // Creating the window first tells Qt the frame's size where the window
+    // system reports it, so that the box is centred frame included.
     winId();
     const QRect frame = frameGeometry();
     move(screen.center() - QPoint(frame.width() / 2, frame.height() / 2));
