@@ -73,6 +73,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(widget->geometry(), geometry);
   }
 
+  // Under a scaled screen (QT_SCALE_FACTOR) the window is drawn with that
+  // many device pixels per layout pixel, the layout itself unchanged.
+  void drawnAtTheScreensScale() {
+    const double factor =
+        qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+            ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+            : 1.0;
+    QCOMPARE(form_->devicePixelRatioF(), factor);
+    const QPixmap drawn = form_->grab();
+    QCOMPARE(drawn.size(), (QSizeF(446, 335) * factor).toSize());
+  }
+
   void labelSitsAtItsPlaceSizedToItsText() {
     auto* label = form_->Label1;
     QCOMPARE(label->pos(), QPoint(224, 16));
