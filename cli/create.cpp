@@ -140,7 +140,7 @@ std::string CopyFile(int in, int out, int64_t size, const std::string& path) {
   bool kernel_copy = true;
   std::vector<char> buffer;
   while (size > 0) {
-    if (g_interrupted) return "interrupted";
+    if (g_interrupted) return "interrupted";  // the caller only exits
     size_t want = static_cast<size_t>(std::min<int64_t>(size, kChunk));
     ssize_t done = -1;
     if (kernel_copy) {
@@ -236,7 +236,7 @@ int Create(int argc, char** argv) {
 
   CatchInterrupts();
   std::string error = WriteArchive(args.positional[0], members);
-  if (error == "interrupted") return kExitInterrupted;
+  if (!error.empty() && g_interrupted) return kExitInterrupted;
   if (!error.empty()) {
     std::fprintf(stderr, "pbx create: %s\n", error.c_str());
     return kExitFailure;
