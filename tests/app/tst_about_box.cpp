@@ -112,6 +112,9 @@ class AboutBoxTest : public QObject {
     int finished_with = -1;
     connect(about_.get(), &QDialog::finished, this, [&](int r) { finished_with = r; });
     ShowAbout([&](TAboutBox* box) {
+      // Keys go to the active window; the window system activates the box
+      // a moment after it is shown.
+      if (calls == 0 && !box->isActiveWindow()) return;
       if (++calls > 1) {  // still open after the action
         closed_by_action = false;
         box->done(-1);
