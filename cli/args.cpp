@@ -37,15 +37,30 @@ int UsageError(const char* usage, const std::string& message) {
   return kExitUsage;
 }
 
+size_t Utf8SequenceLength(const std::string& s, size_t i) {
+  unsigned char c = s[i];
+  size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3
+               : (c >> 3) == 30 ? 4 : 0;
+  if (len == 0 || i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
+  }
+  return len;
+}
+
 std::string PrintableName(const std::string& utf8) {
   std::string out;
-  for (unsigned char c : utf8) {
-    if (c < 0x20 || c == 0x7F) {
+  for (size_t i = 0; i < utf8.size();) {
+    unsigned char c = utf8[i];
+    size_t len = Utf8SequenceLength(utf8, i);
+    if (len == 0 || c < 0x20 || c == 0x7F) {
       char hex[5];
       std::snprintf(hex, sizeof hex, "\\x%02X", c);
       out += hex;
+      ++i;
     } else {
-      out += static_cast<char>(c);
+      out.append(utf8, i, len);
+      i += len;
     }
   }
   return out;

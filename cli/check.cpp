@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/names.h"
 #include "archive/paths.h"
 #include "cli/cli.h"
 #include "cli/inspect.h"
@@ -18,7 +19,8 @@ const char kCheckHelp[] =
     "that runs into the data, entries that start before the file or reach\n"
     "past its end, negative sizes, entries that overlap each other or the\n"
     "directory, names that extraction refuses (empty, \".\", \"..\", or with\n"
-    "a \"/\" or \"\\\"), and names used twice.\n"
+    "a \"/\" or \"\\\"), names that are no CP932 text, and names used\n"
+    "twice.\n"
     "\n"
     "Exit status: 0 no problem, 1 problems found, 2 usage error.\n";
 
@@ -91,6 +93,14 @@ void CheckOverlaps(const LoadedDirectory& dir, Problems* out) {
   }
 }
 
+// Cp932ToUtf8 gives back a name that does not decode unchanged; one that
+// decodes changes unless it is plain ASCII.
+bool Decodes(const std::string& name) {
+  bool ascii = std::all_of(name.begin(), name.end(),
+                           [](char c) { return (c & 0x80) == 0; });
+  return ascii || Cp932ToUtf8(name) != name;
+}
+
 void CheckNames(const LoadedDirectory& dir, Problems* out) {
   std::map<std::string, size_t> first_use;
   for (size_t i = 0; i < dir.entries.size(); ++i) {
@@ -101,6 +111,15 @@ void CheckNames(const LoadedDirectory& dir, Problems* out) {
     } else if (!IsSafeEntryName(e.Name)) {
       out->push_back(label +
                      ": name is not a plain file name, extraction stops here");
+    } else if (!Decodes(e.Name)) {
+      // Such a name reaches the file system as raw bytes, where a "/" that
+      // followed a lead byte separates directories after all.
+      out->push_back(label + (e.Name.find('/') != std::string::npos
+                                  ? ": name is no CP932 text and holds a \"/\" "
+                                    "byte, which a POSIX system takes for a "
+                                    "separator"
+                                  : ": name is no CP932 text, extracted under "
+                                    "its raw bytes"));
     }
     auto [it, inserted] = first_use.emplace(e.Name, i);
     if (!inserted) {

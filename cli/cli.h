@@ -29,7 +29,11 @@ Args ParseArgs(int argc, char** argv, const std::vector<std::string>& known);
 // kExitUsage.
 int UsageError(const char* usage, const std::string& message);
 
-// A UTF-8 name fit for one line of a terminal: control bytes become \xNN.
+// Length of the UTF-8 sequence at s[i] (which must exist); 0 when invalid.
+size_t Utf8SequenceLength(const std::string& s, size_t i);
+
+// A UTF-8 name fit for one line of a terminal: control bytes and bytes that
+// are no UTF-8 become \xNN.
 std::string PrintableName(const std::string& utf8);
 
 int Extract(int argc, char** argv);

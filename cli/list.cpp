@@ -39,13 +39,8 @@ std::string JsonString(const std::string& s) {
   std::string out = "\"";
   for (size_t i = 0; i < s.size();) {
     unsigned char c = s[i];
-    size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3
-                 : (c >> 3) == 30 ? 4 : 0;
-    bool valid = len > 0 && i + len <= s.size();
-    for (size_t k = 1; valid && k < len; ++k) {
-      valid = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-    }
-    if (!valid) {
+    size_t len = Utf8SequenceLength(s, i);
+    if (len == 0) {
       out += "\\ufffd";
       ++i;
     } else if (c == '"' || c == '\\') {
