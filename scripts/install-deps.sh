@@ -6,7 +6,7 @@ set -euo pipefail
 run_pkgs=(g++ make cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev
           fonts-ipafont-gothic)
 test_pkgs=("${run_pkgs[@]}" libgtest-dev libgmock-dev xvfb xauth imagemagick
-           clang libclang-rt-14-dev)
+           clang libclang-rt-14-dev xdotool)
 
 case "${1:-test}" in
   run) want=("${run_pkgs[@]}") ;;
