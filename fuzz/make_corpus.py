@@ -117,12 +117,17 @@ def paths_cases():
             ("entry", b"C:\\out\0a.bin"), ("entry_slash", b"C:\\out\\\0a.bin"),
             ("entry_long", b"C:\\" + b"x" * 250 + b"\0ABCDEFGH.TXT"),
             ("entry_hidden_slash", b"out\0\x81/.."),
+            # A double-byte first character before ":" is a drive part too.
+            ("dbcs_drive", b"\x9eC:."),
     ):
         c["win_" + label] = win + text
     for label, text in (
             ("plain", b"/data/game.pbx"), ("utf8", "/データ/表.pbx".encode()),
             ("utf8_cut", b"/d/\xe8\xa1"), ("backslash", b"/data\\game.pbx"),
             ("entry", b"/out\0\x95\x5c.txt"), ("long", b"/" + "表".encode() * 90),
+            # A lone UTF-8 lead byte before the dot is a character of its
+            # own; at the end of the result it must not count as cut short.
+            ("lone_lead_before_dot", b"/d/a\xed.pbx"),
     ):
         c["posix_" + label] = posix + text
     return c
