@@ -145,6 +145,13 @@ printf '%-34s %9.3f %9.3f %9d KiB\n' \
   "pbx extract, one 1 GiB entry" "$elapsed_pbx_big" "$best_pbx_big" "$rss_pbx_big" \
   "cp, the same 1 GiB file" "$elapsed_cp_big" "$best_cp_big" "$rss_cp_big"
 echo
+echo "each run (s), in the order run:"
+for name in pbx_small tar_small pbx_big cp_big; do
+  declare -n each=times_$name
+  printf '  %-10s' "$name"
+  printf ' %.3f' "${each[@]}"
+  echo
+done
 printf 'ratios of the fastest runs: small files %.2fx, 1 GiB entry %.2fx\n' \
   "$(awk -v a="$best_pbx_small" -v b="$best_tar_small" 'BEGIN {print a / b}')" \
   "$(awk -v a="$best_pbx_big" -v b="$best_cp_big" 'BEGIN {print a / b}')"
