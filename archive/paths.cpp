@@ -152,13 +152,16 @@ std::optional<std::string> EntryOutputPath(const std::string& dir,
 bool IsSafeEntryName(const std::string& cp932_name, PathStyle style) {
   if (cp932_name.empty() || cp932_name == "." || cp932_name == "..")
     return false;
+  // "/" and ":" are never the second byte of a code page 932 character, so
+  // any such byte is refused: after a lead byte it would make the name
+  // undecodable, and its raw bytes would still separate on POSIX.
+  if (cp932_name.find('/') != std::string::npos) return false;
+  if (style == PathStyle::kWindows && cp932_name.find(':') != std::string::npos)
+    return false;
+  // "\" is a valid second byte (as in 表), so only a character counts.
   for (size_t i = 0; i < cp932_name.size();) {
     const size_t len = CharLengthAt(cp932_name, i, PathStyle::kWindows);
-    if (len == 1) {
-      const char c = cp932_name[i];
-      if (c == '/' || c == '\\') return false;
-      if (style == PathStyle::kWindows && c == ':') return false;
-    }
+    if (len == 1 && cp932_name[i] == '\\') return false;
     i += len;
   }
   return true;

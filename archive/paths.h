@@ -46,8 +46,8 @@ std::optional<std::string> EntryOutputPath(const std::string& dir,
                                            PathStyle style = kNativePathStyle);
 
 // False for a name that must not become a file in the output directory:
-// empty, ".", "..", or holding "/" or "\" (as characters of code page 932),
-// and in the Windows style also ":".
+// empty, ".", "..", holding a "/" byte or a "\" character of code page 932,
+// and in the Windows style also a ":".
 bool IsSafeEntryName(const std::string& cp932_name,
                      PathStyle style = kNativePathStyle);
 

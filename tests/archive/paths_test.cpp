@@ -139,6 +139,9 @@ TEST(IsSafeEntryNameTest, RefusesNamesThatLeaveTheFolder) {
       {R"(a\b)", false, false},
       {R"(C:x)", true, false},
       {"\x95", true, true},           // a lone lead byte hides nothing
+      {"\x81/x", false, false},        // no character, but "/" on POSIX
+      {"\x81:x", true, false},
+      {"\x81\\x", true, true},         // 0x81 0x5C is one character
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsSafeEntryName(c.name, PathStyle::kPosix), c.posix) << c.name;
