@@ -169,11 +169,13 @@ bool IsHiddenName(const std::string& path) {
 class PosixDisk : public Disk {
  public:
   std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) override {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO must not hang the open; it is refused below, like
+    // a directory, which opens fine here but cannot be read. Regular files
+    // ignore the flag.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st;
-    // A directory opens fine here but cannot be read.
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
       ::close(fd);
       return nullptr;
     }

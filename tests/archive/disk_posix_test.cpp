@@ -72,6 +72,8 @@ TEST(PosixDiskTest, OpenArchiveRefusesWhatCannotBeRead) {
   Disk& disk = NativeDisk();
   EXPECT_NE(disk.OpenArchive(tmp / "file"), nullptr);
   EXPECT_EQ(disk.OpenArchive(tmp.path()), nullptr);
+  ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0666), 0);
+  EXPECT_EQ(disk.OpenArchive(tmp / "fifo"), nullptr);  // and no hang
   EXPECT_EQ(disk.OpenArchive(tmp / "missing"), nullptr);
   EXPECT_EQ(disk.OpenArchive(""), nullptr);
 }
