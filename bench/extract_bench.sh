@@ -6,7 +6,7 @@
 #
 # Environment: RUNS (timed runs per command, default 5; the median counts),
 # WORK (scratch directory, default a new one under /var/tmp, removed at the
-# end; it needs about 2 x RUNS + 4 GiB). Exit status 1 when a target is missed.
+# end; it needs about 4 GiB). Exit status 1 when a target is missed.
 # Targets: pbx <= 1.0x tar, pbx <= 1.1x cp, peak RSS < 16 MiB, judged on the
 # medians. The fastest runs are shown too: on a busy machine they say more
 # about the programs than about the neighbours.
@@ -61,10 +61,12 @@ make_inputs() {
 
 # One timed run of the command text CMD (it writes into "$out", a new empty
 # directory): appends its seconds to the array times_NAME and raises
-# rss_NAME (KiB) to its peak RSS. Earlier outputs are not removed here:
-# deleting thousands of files or a 1 GiB file right before a run makes that
-# run wait for the file system's own work.
+# rss_NAME (KiB) to its peak RSS. With remove_each=0 the outputs stay until
+# compare ends: deleting thousands of small files right before a run makes
+# that run wait for the file system's journal. Large outputs are removed
+# after each run instead, since a pile of them slows every later run.
 seq=0
+remove_each=0
 time_once() {
   local name=$1 cmd=$2
   local -n times=times_$name rss=rss_$name
@@ -77,6 +79,7 @@ time_once() {
   times+=("$(awk -v a="$start" -v b="$end" 'BEGIN {print b - a}')")
   kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
   if ((kb > rss)); then rss=$kb; fi
+  if ((remove_each)); then rm -rf "$out"; fi
 }
 
 median() {  # median NAME: of the array times_NAME
@@ -118,6 +121,7 @@ make_inputs
 echo "Timing ($runs rounds, median) ..."
 compare pbx_small '"$pbx" extract "$work/small.pbx" "$out"' \
         tar_small 'tar -xf "$work/small.tar" -C "$out"'
+remove_each=1
 compare pbx_big '"$pbx" extract "$work/big.pbx" "$out"' \
         cp_big 'cp "$work/big/big.bin" "$out/big.bin"'
 
