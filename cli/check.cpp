@@ -112,14 +112,8 @@ void CheckNames(const LoadedDirectory& dir, Problems* out) {
       out->push_back(label +
                      ": name is not a plain file name, extraction stops here");
     } else if (!Decodes(e.Name)) {
-      // Such a name reaches the file system as raw bytes, where a "/" that
-      // followed a lead byte separates directories after all.
-      out->push_back(label + (e.Name.find('/') != std::string::npos
-                                  ? ": name is no CP932 text and holds a \"/\" "
-                                    "byte, which a POSIX system takes for a "
-                                    "separator"
-                                  : ": name is no CP932 text, extracted under "
-                                    "its raw bytes"));
+      out->push_back(label + ": name is no CP932 text, extracted under its "
+                             "raw bytes");
     }
     auto [it, inserted] = first_use.emplace(e.Name, i);
     if (!inserted) {

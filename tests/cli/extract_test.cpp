@@ -87,11 +87,9 @@ std::vector<Case> Cases() {
        kOnlyOk, {"not a plain file name"}},
       {"name_empty", UnsafeName(""), 1, kNotice + kCannotWrite, kOnlyOk,
        {"empty name"}},
-      // 0x81 0x2F is no CP932 character. Whether the name is refused as it
-      // stands or kept as raw bytes, whose "/" would lead into a directory
-      // "\x81" (there is none), the run ends there.
+      // 0x81 0x2F is no CP932 character, but its "/" would still separate.
       {"name_lead_byte_slash", UnsafeName("\x81/x"), 1,
-       kNotice + kCannotWrite, kOnlyOk, {"name is no"}},
+       kNotice + kCannotWrite, kOnlyOk, {"not a plain file name"}},
       {"name_not_cp932", ArchiveBytes(32, {{"\x81", 33}}, "z"), 0, kNotice,
        Files{{"\x81", "z"}}, {"raw bytes"}},
       {"truncated_offset", std::string("Pandora.box\0\x30\0", 14), 1,
