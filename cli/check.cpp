@@ -8,7 +8,7 @@
 #include "archive/names.h"
 #include "archive/paths.h"
 #include "cli/cli.h"
-#include "cli/inspect.h"
+#include "cli/loaded_directory.h"
 
 namespace pbx::cli {
 

@@ -4,7 +4,7 @@
 
 #include "archive/names.h"
 #include "cli/cli.h"
-#include "cli/inspect.h"
+#include "cli/loaded_directory.h"
 
 namespace pbx::cli {
 

@@ -1,4 +1,4 @@
-#include "cli/inspect.h"
+#include "cli/loaded_directory.h"
 
 #include <sys/stat.h>
 
