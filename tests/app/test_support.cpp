@@ -9,7 +9,19 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "app/About.h"
+#include "app/UnitMain.h"
+
 namespace pbx::test {
+
+void CreateProgramWindows(std::unique_ptr<app::TFormMain>* form,
+                          std::unique_ptr<app::TAboutBox>* about) {
+  *form = std::make_unique<app::TFormMain>();
+  *about = std::make_unique<app::TAboutBox>();
+  app::FormMain = form->get();
+  app::AboutBox = about->get();
+  (*form)->show();
+}
 
 namespace {
 // Calls with the same dialog open before the safety net rejects it.

@@ -18,7 +18,18 @@
 
 class QWidget;
 
+namespace pbx::app {
+class TAboutBox;
+class TFormMain;
+}  // namespace pbx::app
+
 namespace pbx::test {
+
+// Creates the two windows as start-up does (the main window first, both
+// registered in FormMain and AboutBox) and shows the main window. The caller
+// waits for it to be exposed and destroys the about box first.
+void CreateProgramWindows(std::unique_ptr<app::TFormMain>* form,
+                          std::unique_ptr<app::TAboutBox>* about);
 
 // Answers modal dialogs while it lives: every few milliseconds, when a
 // modal widget is active, the handler is called with it. The handler may

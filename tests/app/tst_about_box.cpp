@@ -33,11 +33,7 @@ class AboutBoxTest : public QObject {
 
  private slots:
   void init() {
-    form_ = std::make_unique<pbx::app::TFormMain>();
-    about_ = std::make_unique<TAboutBox>();
-    pbx::app::FormMain = form_.get();
-    pbx::app::AboutBox = about_.get();
-    form_->show();
+    pbx::test::CreateProgramWindows(&form_, &about_);
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
 

@@ -31,11 +31,7 @@ class MainWindowTest : public QObject {
 
  private slots:
   void init() {
-    form_ = std::make_unique<TFormMain>();
-    about_ = std::make_unique<pbx::app::TAboutBox>();
-    pbx::app::FormMain = form_.get();
-    pbx::app::AboutBox = about_.get();
-    form_->show();
+    pbx::test::CreateProgramWindows(&form_, &about_);
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
 

@@ -112,11 +112,7 @@ class RunTest : public QObject {
   void init() {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
-    form_ = std::make_unique<pbx::app::TFormMain>();
-    about_ = std::make_unique<pbx::app::TAboutBox>();
-    pbx::app::FormMain = form_.get();
-    pbx::app::AboutBox = about_.get();
-    form_->show();
+    pbx::test::CreateProgramWindows(&form_, &about_);
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
 
