@@ -137,12 +137,8 @@ class TerminalWindow : public RunWindow {
   }
 
   void EntryWritten(int32_t number, int32_t count, int64_t size) override {
-    all_written_ = number == count;
     bar_.Update(number, count, size);
   }
-
-  // A stop asked for during the last entry still wrote every entry.
-  bool AllWritten() const { return all_written_; }
 
   void Finish() { bar_.Erase(); }
 
@@ -154,15 +150,16 @@ class TerminalWindow : public RunWindow {
   bool running_ = false;
   bool stop_requested_ = false;
   bool interrupt_forwarded_ = false;
-  bool all_written_ = false;
 };
 
-int ExitCode(RunOutcome outcome, bool all_written) {
+// A stop asked for during the last entry counts as completed: every entry
+// was written.
+int ExitCode(RunOutcome outcome) {
   switch (outcome) {
     case RunOutcome::kCompleted:
       return kExitOk;
     case RunOutcome::kStopped:
-      return all_written ? kExitOk : kExitInterrupted;
+      return kExitInterrupted;
     default:
       return kExitFailure;
   }
@@ -191,7 +188,7 @@ int Extract(int argc, char** argv) {
   CatchFirstInterrupt();
   RunOutcome outcome = RunExtraction(window);
   window.Finish();
-  return ExitCode(outcome, window.AllWritten());
+  return ExitCode(outcome);
 }
 
 }  // namespace pbx::cli
