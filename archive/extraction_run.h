@@ -55,7 +55,7 @@ enum class RunOutcome {
   kNotArchive,         // "ソラネムのファイルじゃなさそうよ。"
   kCannotCreateDir,    // "ここにはディレクトリつくれないよ。..."
   kCannotWrite,        // "ファイルが書けないよ"
-  kStopped,            // stopped by request after an entry
+  kStopped,            // stopped by request with entries left unwritten
   kCompleted,          // every entry written
 };
 
