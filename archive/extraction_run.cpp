@@ -159,7 +159,17 @@ RunOutcome RunExtraction(RunWindow& window, Disk& disk) {
     window.SetStopRequested(true);
     return RunOutcome::kStopRequested;
   }
-  return Run(window, disk).Execute();
+  try {
+    return Run(window, disk).Execute();
+  } catch (...) {
+    // A window operation failed in the middle of a run. The streams close
+    // with the run; the window is put back to idle so that its next click
+    // starts a run instead of only asking a dead one to stop.
+    window.SetRunning(false);
+    window.SetStopRequested(false);
+    window.SetActCaption(kCaptionIdle);
+    throw;
+  }
 }
 
 }  // namespace pbx

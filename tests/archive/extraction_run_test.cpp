@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 #include "tests/archive/test_util.h"
@@ -239,6 +241,18 @@ TEST(ExtractionRunTest, AStopDuringTheLastEntryEndsLikeACompleteRun) {
   EXPECT_EQ(f.Run(), RunOutcome::kCompleted);
   EXPECT_EQ(f.window.progress, " 010 / 010");
   ExpectIdle(f.window);
+}
+
+TEST(ExtractionRunTest, AFailingWindowOperationLeavesTheWindowIdle) {
+  Fixture f(MakeArchive(TenEntries()));
+  f.window.on_process = [&](int n) {
+    if (n == 3) RunExtraction(f.window);  // a stop request, then the failure
+    if (n == 3) throw std::runtime_error("out of window resources");
+  };
+  EXPECT_THROW(f.Run(), std::runtime_error);
+  ExpectIdle(f.window);
+  f.window.on_process = nullptr;
+  EXPECT_EQ(f.Run(), RunOutcome::kCompleted);  // the next click runs again
 }
 
 TEST(ExtractionRunTest, LaterEntriesGoWhereTheOutputTextNowSays) {
