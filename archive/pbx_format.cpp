@@ -4,12 +4,6 @@
 
 namespace pbx {
 
-int32_t ReadInt32LE(const unsigned char* p) {
-  uint32_t v = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
-               uint32_t{p[3]} << 24;
-  return static_cast<int32_t>(v);
-}
-
 bool CheckMagic(ArchiveFile& archive) {
   unsigned char buf[kMagicSize];
   if (archive.Read(buf, kMagicSize) != kMagicSize) return false;
@@ -17,6 +11,13 @@ bool CheckMagic(ArchiveFile& archive) {
 }
 
 namespace {
+
+// The little-endian signed 32-bit value at p.
+int32_t ReadInt32LE(const unsigned char* p) {
+  uint32_t v = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+               uint32_t{p[3]} << 24;
+  return static_cast<int32_t>(v);
+}
 
 // Exactly n bytes, or the reason there were fewer.
 DirectoryStatus ReadExactly(ArchiveFile& archive, void* buf, size_t n) {

@@ -58,7 +58,4 @@ bool CheckMagic(ArchiveFile& archive);
 DirectoryResult ReadDirectory(ArchiveFile& archive,
                               std::vector<ArchiveEntry>& table);
 
-// Little-endian signed 32-bit value at p.
-int32_t ReadInt32LE(const unsigned char* p);
-
 }  // namespace pbx
